@@ -1,0 +1,216 @@
+#include "platform/text_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+#include <utility>
+
+#include "platform/mbcs.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::size_t kBlockSize = 128 * 1024;
+constexpr char kEndOfFile = 0x1A;
+
+std::string MakeFullPath(std::string_view name) {
+    namespace fs = std::filesystem;
+    fs::path path{std::string(name)};
+    if (path.is_relative()) {
+        std::error_code ec;
+        const fs::path cwd = fs::current_path(ec);
+        if (!ec) path = fs::path(FromUtf8(cwd.native())) / path;
+    }
+    return path.lexically_normal().native();
+}
+
+std::string Message(FileError::Cause cause, const std::string& fullPath, int err) {
+    std::string text = cause == FileError::Cause::kDiskFull ? "write failed: " : "read failed: ";
+    text += ToUtf8(fullPath);
+    text += ": ";
+    text += std::strerror(err);
+    return text;
+}
+
+}  // namespace
+
+FileError::FileError(Cause cause, std::string fullPath, int sysErrno)
+    : std::runtime_error(Message(cause, fullPath, sysErrno)),
+      cause_(cause),
+      fullPath_(std::move(fullPath)),
+      errno_(sysErrno) {}
+
+TextFile::~TextFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool TextFile::Open(std::string_view name, Mode mode, int waitMs) {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    buffer_.clear();
+    pos_ = end_ = 0;
+    eof_ = false;
+    mode_ = mode;
+    fullPath_ = MakeFullPath(name);
+    if (name.empty()) return false;
+
+    const std::string sysName = ToUtf8(name);
+    int flags = O_CLOEXEC;
+    switch (mode) {
+        case Mode::kRead:
+            flags |= O_RDONLY;
+            break;
+        case Mode::kWrite:
+            // Not O_TRUNC: the file is emptied only once the lock is held.
+            flags |= O_WRONLY | O_CREAT;
+            break;
+        case Mode::kAppend:
+            flags |= O_WRONLY | O_CREAT | O_APPEND;
+            break;
+    }
+    const int fd = ::open(sysName.c_str(), flags, 0666);
+    if (fd < 0) return false;
+
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+
+    int waited = 0;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK || waited >= waitMs) {
+            ::close(fd);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        waited += 10;
+    }
+
+    if (mode == Mode::kWrite && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return false;
+    }
+    fd_ = fd;
+    return true;
+}
+
+void TextFile::ThrowError(FileError::Cause cause, int err) { throw FileError(cause, fullPath_, err); }
+
+bool TextFile::FillBuffer() {
+    if (eof_ || fd_ < 0) return false;
+    if (buffer_.size() != kBlockSize) buffer_.resize(kBlockSize);
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer_.data(), kBlockSize);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowError(FileError::Cause::kGeneric, errno);
+        }
+        pos_ = 0;
+        end_ = static_cast<std::size_t>(n);
+        if (n == 0) {
+            eof_ = true;
+            return false;
+        }
+        // 0x1A ends the file: nothing after it is ever read.
+        if (const void* stop = std::memchr(buffer_.data(), kEndOfFile, end_)) {
+            end_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_.data());
+            eof_ = true;
+            return end_ > 0;
+        }
+        return true;
+    }
+}
+
+bool TextFile::ReadLine(std::string& line) {
+    line.clear();
+    bool any = false;
+    for (;;) {
+        if (pos_ == end_ && !FillBuffer()) return any;
+        any = true;
+        const char* start = buffer_.data() + pos_;
+        const void* lf = std::memchr(start, '\n', end_ - pos_);
+        if (lf) {
+            const auto len = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
+            line.append(start, len);
+            pos_ += len + 1;
+            // CR LF reads as LF; a lone CR stays.
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            return true;
+        }
+        line.append(start, end_ - pos_);
+        pos_ = end_;
+    }
+}
+
+std::int64_t TextFile::CountRemainingLines() {
+    std::int64_t lines = 0;
+    bool partial = false;  // bytes seen since the last line end
+    for (;;) {
+        if (pos_ == end_ && !FillBuffer()) break;
+        const char* p = buffer_.data() + pos_;
+        const char* const stop = buffer_.data() + end_;
+        while (p < stop) {
+            const void* lf = std::memchr(p, '\n', static_cast<std::size_t>(stop - p));
+            if (!lf) {
+                partial = true;
+                break;
+            }
+            ++lines;
+            partial = false;
+            p = static_cast<const char*>(lf) + 1;
+        }
+        pos_ = end_;
+    }
+    return lines + (partial ? 1 : 0);
+}
+
+void TextFile::Write(std::string_view text) {
+    if (fd_ < 0) ThrowError(FileError::Cause::kDiskFull, EBADF);
+    std::string out;
+    out.reserve(text.size() + text.size() / 16 + 16);
+    for (const char c : text) {
+        if (c == '\n') out.push_back('\r');
+        out.push_back(c);
+    }
+    const char* p = out.data();
+    std::size_t left = out.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd_, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowError(FileError::Cause::kDiskFull, errno);
+        }
+        if (n == 0) ThrowError(FileError::Cause::kDiskFull, ENOSPC);
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+void TextFile::Close() {
+    if (fd_ < 0) return;
+    const int fd = std::exchange(fd_, -1);
+    buffer_.clear();
+    buffer_.shrink_to_fit();
+    pos_ = end_ = 0;
+    if (::close(fd) != 0 && mode_ != Mode::kRead) ThrowError(FileError::Cause::kDiskFull, errno);
+}
+
+bool NameExists(std::string_view name) {
+    if (name.empty()) return false;
+    struct stat st {};
+    return ::stat(ToUtf8(name).c_str(), &st) == 0;
+}
+
+}  // namespace platform
