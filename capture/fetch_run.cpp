@@ -1,0 +1,1 @@
+#include "capture/fetch_run.h"

@@ -1,0 +1,1 @@
+#include "capture/page_parser.h"

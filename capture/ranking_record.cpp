@@ -1,0 +1,1 @@
+#include "capture/ranking_record.h"

@@ -1,0 +1,1 @@
+#include "capture/text_cursor.h"

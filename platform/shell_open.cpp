@@ -1,0 +1,1 @@
+#include "platform/shell_open.h"

@@ -1,0 +1,1 @@
+#include "retrieval/euc_to_sjis.h"

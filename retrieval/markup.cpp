@@ -1,0 +1,1 @@
+#include "retrieval/markup.h"

@@ -1,0 +1,1 @@
+#include "retrieval/page_fetcher.h"
