@@ -1,0 +1,2 @@
+rankelle_test(retrieval_markup_test SOURCES retrieval_markup_test.cpp LIBS rankelle_core)
+rankelle_test(retrieval_euc_to_sjis_test SOURCES retrieval_euc_to_sjis_test.cpp LIBS rankelle_core)
