@@ -3,7 +3,9 @@
 // read the body in pieces, close.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -26,5 +28,24 @@ bool InternetReadFile(InternetHandle request, char* buffer, std::size_t toRead, 
 
 // Closes a session or a request handle; null is ignored.
 void InternetCloseHandle(InternetHandle handle);
+
+// Why the last failed InternetOpen, InternetOpenUrl or InternetReadFile on
+// this thread failed (libcurl's error text, or our own); empty before any failure.
+std::string InternetLastError();
+
+// Bounds of every transfer, so that a dead or endless server cannot hold the
+// caller for long. A transfer started after SetInternetLimits uses the new ones.
+struct InternetLimits {
+    std::chrono::milliseconds connect{10'000};  // to get a connection
+    std::chrono::seconds stall{20};             // with no byte received, the transfer fails
+    std::chrono::seconds total{300};            // a whole transfer, headers and body
+    int maxRedirects = 10;
+    std::size_t bodyCap = std::size_t{16} << 20;  // past it the read fails
+};
+void SetInternetLimits(const InternetLimits& limits);
+InternetLimits GetInternetLimits();
+
+// Handles currently open (sessions and requests), for leak checks.
+int InternetLiveHandles();
 
 }  // namespace platform
