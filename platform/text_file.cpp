@@ -62,10 +62,15 @@ bool TextFile::Open(std::string_view name, Mode mode, int waitMs) {
     eof_ = false;
     mode_ = mode;
     fullPath_ = MakeFullPath(name);
-    if (name.empty()) return false;
+    if (name.empty()) {
+        errno = ENOENT;
+        return false;
+    }
 
     const std::string sysName = ToUtf8(name);
-    int flags = O_CLOEXEC;
+    // Non-blocking only for the opening itself: a FIFO or device that would
+    // wait for a peer must not freeze the program.
+    int flags = O_CLOEXEC | O_NONBLOCK;
     switch (mode) {
         case Mode::kRead:
             flags |= O_RDONLY;
@@ -81,32 +86,36 @@ bool TextFile::Open(std::string_view name, Mode mode, int waitMs) {
     const int fd = ::open(sysName.c_str(), flags, 0666);
     if (fd < 0) return false;
 
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    // On failure: close, and leave errno telling why, for the caller's message.
+    auto fail = [fd](int err) {
         ::close(fd);
+        errno = err;
         return false;
-    }
+    };
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return fail(errno);
+    // Folders, FIFOs and sockets are no files to read lines from or write them to.
+    if (S_ISDIR(st.st_mode)) return fail(EISDIR);
+    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return fail(EINVAL);
+    const int fdFlags = ::fcntl(fd, F_GETFL);
+    if (fdFlags < 0 || ::fcntl(fd, F_SETFL, fdFlags & ~O_NONBLOCK) != 0) return fail(errno);
 
     int waited = 0;
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
-        if (errno != EWOULDBLOCK || waited >= waitMs) {
-            ::close(fd);
-            return false;
-        }
+        if (errno != EWOULDBLOCK || waited >= waitMs) return fail(errno);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         waited += 10;
     }
 
-    if (mode == Mode::kWrite && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
-        ::close(fd);
-        return false;
-    }
+    if (mode == Mode::kWrite && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) return fail(errno);
     fd_ = fd;
     return true;
 }
 
-void TextFile::ThrowError(FileError::Cause cause, int err) { throw FileError(cause, fullPath_, err); }
+void TextFile::ThrowError(FileError::Cause cause, int err) {
+    throw FileError(cause, fullPath_, err);
+}
 
 bool TextFile::FillBuffer() {
     if (eof_ || fd_ < 0) return false;

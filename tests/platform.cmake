@@ -1,0 +1,2 @@
+rankelle_test(platform_mbcs_test SOURCES platform_mbcs_test.cpp LIBS rankelle_platform)
+rankelle_test(platform_text_file_test SOURCES platform_text_file_test.cpp LIBS rankelle_platform)
