@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "capture/ranking_record.h"
+#include "platform/mbcs.h"
 #include "platform/text_file.h"
 #include "tests/support/temp_dir.h"
 #include "tools/sample-portal/sample_portal.h"
@@ -60,12 +61,13 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Every "code*.csv" in the working directory with its bytes.
+// Every "code*" file in the working directory with its bytes, by its code
+// page 932 name (names are UTF-8 on disk).
 std::map<std::string, std::string> HistoryFilesOnDisk() {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::directory_iterator(fs::current_path())) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("code", 0) == 0) files[name] = ReadBytes(entry.path());
+        if (name.rfind("code", 0) == 0) files[platform::FromUtf8(name)] = ReadBytes(entry.path());
     }
     return files;
 }
@@ -276,7 +278,7 @@ TEST_F(FetchRunTest, UnwritableHistoryFileStopsTheRunAndKeepsEarlierPages) {
         }
     }
     ASSERT_FALSE(failingName.empty());
-    fs::create_symlink("/dev/full", failingName);
+    fs::create_symlink("/dev/full", platform::ToUtf8(failingName));
 
     try {
         RunCapture(kDailyName, RankingSearchAddress(portal.BaseUrl()), record_);

@@ -1,0 +1,60 @@
+// A console reporter that also prints how much slower one benchmark ran than
+// its baseline, both measured in the same run. Shared by the capture and load
+// benchmarks.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    // Each pair: (measured benchmark name, baseline benchmark name), as the
+    // runs are named (e.g. "BM_Capture/real_time").
+    explicit RatioReporter(std::vector<std::pair<std::string, std::string>> pairs)
+        : pairs_(std::move(pairs)) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) {
+                continue;
+            }
+            seconds_[run.benchmark_name()] =
+                run.real_accumulated_time / static_cast<double>(run.iterations);
+        }
+    }
+
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        for (const auto& [measured, baseline] : pairs_) {
+            const auto m = seconds_.find(measured);
+            const auto b = seconds_.find(baseline);
+            if (m == seconds_.end() || b == seconds_.end() || b->second <= 0) continue;
+            std::printf("%s / %s = %.2f (%.3f ms / %.3f ms)\n", measured.c_str(), baseline.c_str(),
+                        m->second / b->second, m->second * 1e3, b->second * 1e3);
+        }
+    }
+
+  private:
+    std::vector<std::pair<std::string, std::string>> pairs_;
+    std::map<std::string, double> seconds_;
+};
+
+// Runs the registered benchmarks with the reporter; returns main's result.
+inline int RunWithRatios(int argc, char** argv,
+                         std::vector<std::pair<std::string, std::string>> pairs) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter(std::move(pairs));
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
+}  // namespace bench
