@@ -1,2 +1,3 @@
 rankelle_test(capture_text_cursor_test SOURCES capture_text_cursor_test.cpp LIBS rankelle_core)
 rankelle_test(capture_ranking_record_test SOURCES capture_ranking_record_test.cpp LIBS rankelle_core)
+rankelle_test(capture_page_parser_test SOURCES capture_page_parser_test.cpp LIBS rankelle_core)

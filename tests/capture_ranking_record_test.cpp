@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ struct LineCase {
     RankingRecord record;
     std::string line;
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.label; }
 
 class RecordLineTest : public testing::TestWithParam<LineCase> {};
 
@@ -97,6 +100,8 @@ struct NameCase {
     std::string market;
     std::string name;
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
 
 class HistoryFileNameTest : public testing::TestWithParam<NameCase> {};
 
@@ -203,6 +208,8 @@ struct CountCase {
     const char* disk;  // nullptr: no history file
     int count;
 };
+
+void PrintTo(const CountCase& c, std::ostream* os) { *os << c.label; }
 
 class CountHistoryLinesTest : public testing::TestWithParam<CountCase> {};
 

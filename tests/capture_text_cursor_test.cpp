@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <ostream>
 #include <string>
 
 #include "capture/text_cursor.h"
@@ -20,6 +21,8 @@ struct StepCase {
     std::string field;  // Extract's result
     std::string remaining;
 };
+
+void PrintTo(const StepCase& c, std::ostream* os) { *os << c.label; }
 
 class CursorStepTest : public testing::TestWithParam<StepCase> {};
 

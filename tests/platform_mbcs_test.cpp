@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <ostream>
 #include <string>
 
 #include "platform/mbcs.h"
@@ -15,6 +16,8 @@ struct FindCase {
     std::string token;
     std::ptrdiff_t position;
 };
+
+void PrintTo(const FindCase& c, std::ostream* os) { *os << c.label; }
 
 class FindTokenTest : public testing::TestWithParam<FindCase> {};
 

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,6 +76,8 @@ struct ReadCase {
     std::string disk;
     std::vector<std::string> lines;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.label; }
 
 class TextFileReadTest : public testing::TestWithParam<ReadCase> {};
 
