@@ -52,9 +52,12 @@ std::string CTextCursor::Extract(std::string_view start, std::string_view end) {
     const std::ptrdiff_t e = Find(rest, end);
     std::string field;
     // e > s implies s >= 0 and e < size, so the cut stays inside the text.
-    if (e > s)
+    if (e > s) {
         field.assign(rest.substr(static_cast<std::size_t>(s), static_cast<std::size_t>(e - s)));
-    SkipPast(end);
+    }
+    // SkipPast(end), reusing the position just found.
+    const std::ptrdiff_t skip = e + static_cast<std::ptrdiff_t>(end.size());
+    if (skip > 0) offset_ += std::min(static_cast<std::size_t>(skip), rest.size());
     return field;
 }
 
