@@ -228,6 +228,27 @@ TEST(TextFileErrors, FailedWriteThrowsWithCauseAndFullPath) {
     }
 }
 
+TEST(TextFileErrors, FailedReadThrowsGenericError) {
+    // Reading this process's memory from address 0 fails with EIO.
+    for (const bool count : {false, true}) {
+        TextFile file;
+        ASSERT_TRUE(file.Open("/proc/self/mem", Mode::kRead));
+        try {
+            std::string line;
+            if (count) {
+                file.CountRemainingLines();
+            } else {
+                file.ReadLine(line);
+            }
+            FAIL() << "a failed read must throw";
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.cause(), FileError::Cause::kGeneric);
+            EXPECT_EQ(e.fullPath(), "/proc/self/mem");
+            EXPECT_EQ(e.sysErrno(), EIO);
+        }
+    }
+}
+
 TEST(TextFileErrors, FullPathOfARelativeName) {
     ScopedTempDir dir;
     std::filesystem::create_directory("sub");
