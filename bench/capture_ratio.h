@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) {
-                continue;
-            }
-            seconds_[run.benchmark_name()] =
-                run.real_accumulated_time / static_cast<double>(run.iterations);
+            if (run.error_occurred || run.iterations == 0) continue;
+            // With --benchmark_repetitions the median stands for the benchmark.
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type != Run::RT_Iteration && !median) continue;
+            const std::string name = run.run_name.str();
+            if (!median && medians_.count(name)) continue;
+            if (median) medians_.insert(name);
+            seconds_[name] = run.real_accumulated_time / static_cast<double>(run.iterations);
         }
     }
 
@@ -44,6 +48,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   private:
     std::vector<std::pair<std::string, std::string>> pairs_;
     std::map<std::string, double> seconds_;
+    std::set<std::string> medians_;
 };
 
 // Runs the registered benchmarks with the reporter; returns main's result.
