@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -48,7 +50,28 @@ struct Transfer {
     std::string* body;
     std::size_t cap;
     bool capped = false;
+    // Stall watch: the transfer ends when no byte has come for `stall`.
+    std::chrono::steady_clock::duration stall;
+    std::chrono::steady_clock::time_point lastProgress;
+    curl_off_t lastReceived = 0;
+    bool stalled = false;
 };
+
+// libcurl calls this at least about once a second, also while nothing arrives.
+int WatchProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const auto now = std::chrono::steady_clock::now();
+    if (received != transfer->lastReceived) {
+        transfer->lastReceived = received;
+        transfer->lastProgress = now;
+        return 0;
+    }
+    if (now - transfer->lastProgress >= transfer->stall) {
+        transfer->stalled = true;
+        return 1;  // aborts with CURLE_ABORTED_BY_CALLBACK
+    }
+    return 0;
+}
 
 std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
@@ -61,6 +84,14 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
     }
     transfer->body->append(data, n);
     return n;
+}
+
+bool HasWebScheme(std::string_view address) {
+    const auto colon = address.find("://");
+    if (colon == std::string_view::npos) return false;
+    std::string scheme(address.substr(0, colon));
+    for (char& ch : scheme) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return scheme == "http" || scheme == "https";
 }
 
 struct EasyDeleter {
@@ -90,6 +121,12 @@ InternetHandle InternetOpenUrl(InternetHandle session, std::string_view address)
         t_lastError = "URL contains a zero byte";
         return nullptr;
     }
+    // libcurl would guess "http" for an address without a scheme; we take
+    // only addresses that say http or https themselves.
+    if (!HasWebScheme(address)) {
+        t_lastError = "not an http or https address";
+        return nullptr;
+    }
     const InternetLimits limits = GetInternetLimits();
     std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
     if (!curl) {
@@ -98,7 +135,7 @@ InternetHandle InternetOpenUrl(InternetHandle session, std::string_view address)
     }
     const std::string url(address);
     std::string body;
-    Transfer transfer{&body, limits.bodyCap};
+    Transfer transfer{&body, limits.bodyCap, false, limits.stall, std::chrono::steady_clock::now()};
     char errorBuffer[CURL_ERROR_SIZE] = "";
 
     CURL* c = curl.get();
@@ -111,8 +148,9 @@ InternetHandle InternetOpenUrl(InternetHandle session, std::string_view address)
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, static_cast<long>(limits.maxRedirects));
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect.count()));
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.stall.count()));
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &WatchProgress);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(c, CURLOPT_TIMEOUT, static_cast<long>(limits.total.count()));
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &WriteBody);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
@@ -125,6 +163,12 @@ InternetHandle InternetOpenUrl(InternetHandle session, std::string_view address)
     if (rc != CURLE_OK) {
         if (transfer.capped) {
             reason = "response body larger than " + std::to_string(limits.bodyCap) + " bytes";
+        } else if (transfer.stalled) {
+            reason =
+                "no data received for " +
+                std::to_string(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(limits.stall).count()) +
+                " ms";
         } else {
             reason = errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc);
         }

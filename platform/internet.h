@@ -37,7 +37,7 @@ std::string InternetLastError();
 // caller for long. A transfer started after SetInternetLimits uses the new ones.
 struct InternetLimits {
     std::chrono::milliseconds connect{10'000};  // to get a connection
-    std::chrono::seconds stall{20};             // with no byte received, the transfer fails
+    std::chrono::milliseconds stall{20'000};    // no byte received for this long ends the transfer
     std::chrono::seconds total{300};            // a whole transfer, headers and body
     int maxRedirects = 10;
     std::size_t bodyCap = std::size_t{16} << 20;  // past it the read fails
