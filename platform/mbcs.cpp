@@ -38,16 +38,40 @@ std::ptrdiff_t FindToken(std::string_view text, std::string_view token) {
 
 namespace {
 
-// One conversion through iconv with a fresh descriptor per call (iconv_t is
-// not safe to share between threads). Input bytes that do not convert are
-// copied unchanged; with `questionForUnmappable`, a valid UTF-8 character that
-// has no counterpart becomes '?'.
-std::string Convert(const char* to, const char* from, std::string_view in,
-                    bool questionForUnmappable) {
+// An iconv descriptor kept for the life of a thread: opening one loads the
+// converter module, which would dominate a capture's many short name
+// conversions. iconv_t may not be shared between threads, hence thread_local.
+class Converter {
+  public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (ok()) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return cd_; }
+
+  private:
+    iconv_t cd_;
+};
+
+bool IsAscii(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+// One conversion. Input bytes that do not convert are copied unchanged; with
+// `questionForUnmappable`, a valid UTF-8 character that has no counterpart
+// becomes '?'. ASCII is the same in both encodings (CP932 keeps 0x5C as the
+// backslash) and is returned as it is.
+std::string Convert(const Converter& converter, std::string_view in, bool questionForUnmappable) {
+    if (IsAscii(in) || !converter.ok()) return std::string(in);
     std::string out;
-    if (in.empty()) return out;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+    iconv_t cd = converter.get();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     out.reserve(in.size() * 3 / 2 + 8);
     char buffer[4096];
     char* src = const_cast<char*>(in.data());
@@ -82,14 +106,19 @@ std::string Convert(const char* to, const char* from, std::string_view in,
         ++src;
         --srcLeft;
     }
-    iconv_close(cd);
     return out;
 }
 
 }  // namespace
 
-std::string ToUtf8(std::string_view cp932) { return Convert("UTF-8", "CP932", cp932, false); }
+std::string ToUtf8(std::string_view cp932) {
+    thread_local const Converter converter("UTF-8", "CP932");
+    return Convert(converter, cp932, false);
+}
 
-std::string FromUtf8(std::string_view utf8) { return Convert("CP932", "UTF-8", utf8, true); }
+std::string FromUtf8(std::string_view utf8) {
+    thread_local const Converter converter("CP932", "UTF-8");
+    return Convert(converter, utf8, true);
+}
 
 }  // namespace platform
