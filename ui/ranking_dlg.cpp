@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -23,6 +24,9 @@
 #include <cstdio>
 #include <set>
 
+#include "capture/fetch_run.h"
+#include "capture/ranking_record.h"
+#include "capture/text_cursor.h"
 #include "platform/mbcs.h"
 #include "platform/shell_open.h"
 #include "platform/text_file.h"
@@ -61,6 +65,14 @@ constexpr std::array<ListColumn, 9> kColumns = {{
 }};
 
 QString FromCp932(std::string_view text) { return QString::fromUtf8(platform::ToUtf8(text)); }
+
+// Item data of a row: its code (column 0) and the market's bytes (column 2).
+constexpr int kCodeRole = Qt::UserRole;
+constexpr int kMarketRole = Qt::UserRole + 1;
+
+// The file-error messages, %1 being the file's full path.
+constexpr const char* kDiskFull = "%1 へのｱｸｾｽ中にﾃﾞｨｽｸがいっぱいになりました。";
+constexpr const char* kUnknownError = "%1 へのｱｸｾｽ中に不明なｴﾗｰが発生しました。";
 
 std::string ToCp932(const QString& text) { return platform::FromUtf8(text.toUtf8().toStdString()); }
 
@@ -444,23 +456,159 @@ void CRankingDlg::OnChangeFileName() {
 // ---------------------------------------------------------------------------
 // Capture, load and stock actions
 
-void CRankingDlg::OnFetch() {}
+void CRankingDlg::OnFetch() {
+    const std::string name = ToCp932(FileNameBoxText());
+    const int oldMinimum = m_progress->minimum();
+    const int oldMaximum = m_progress->maximum();
+    const int oldValue = m_progress->value();
+    m_fetch->setEnabled(false);
+    m_progress->setRange(0, 200);
 
-void CRankingDlg::OnOpen() {}
+    BeginLongHandler();
+    bool opened = false;
+    bool failed = false;
+    try {
+        opened = RunCapture(name, RankingSearchAddress(hosts_.ranking), [this](int position) {
+            m_progress->setValue(position);
+            // Let the bar and the window paint; input waits until the run is over.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    } catch (const platform::FileError& error) {
+        // The run stopped at a failed write: Fetch stays disabled, the bar where it was.
+        failed = true;
+        ShowFileError(error);
+    }
+    if (!failed) {
+        if (opened) {
+            m_fetch->setEnabled(true);
+            OnChangeFileName();
+        } else {
+            // Nothing was fetched: say so and leave the window as it was.
+            m_progress->setRange(oldMinimum, oldMaximum);
+            m_progress->setValue(oldValue);
+            m_fetch->setEnabled(true);
+            ShowMessage(kUnknownError, QDir::current().absoluteFilePath(FileNameBoxText()));
+        }
+    }
+    EndLongHandler();
+}
 
-void CRankingDlg::AddListRow(std::string) {}
+void CRankingDlg::BeginLongHandler() { running_ = true; }
 
-void CRankingDlg::OnDblclkList(const ListNotification&, long* result) {
+void CRankingDlg::EndLongHandler() {
+    running_ = false;
+    if (endPending_) {
+        endPending_ = false;
+        QDialog::done(pendingResult_);
+    }
+}
+
+void CRankingDlg::OnOpen() {
+    const std::string name = ToCp932(FileNameBoxText());
+    platform::TextFile file;
+    const bool opened = file.Open(name, platform::TextFile::Mode::kRead);
+    m_list->setRowCount(0);
+    if (!opened) return;  // a folder or a file someone else holds: an empty list
+    try {
+        std::string line;
+        while (file.ReadLine(line)) AddListRow(line);
+        file.Close();
+    } catch (const platform::FileError& error) {
+        ShowFileError(error);
+    }
+}
+
+void CRankingDlg::SetCell(int row, int column, std::string_view text) {
+    auto* item = new QTableWidgetItem(FromCp932(text));
+    item->setTextAlignment(kColumns[static_cast<std::size_t>(column)].alignment | Qt::AlignVCenter);
+    m_list->setItem(row, column, item);
+}
+
+void CRankingDlg::AddListRow(std::string line) {
+    const int row = m_list->rowCount();
+    const std::vector<std::string> fields = SplitFields(line);
+    // A short line shows its missing fields as empty columns.
+    auto field = [&fields](std::size_t i) -> std::string_view {
+        return i < fields.size() ? std::string_view(fields[i]) : std::string_view();
+    };
+    m_list->insertRow(row);
+    SetCell(row, 0, field(0));
+    const int32_t code = DecimalValue(field(1));
+    SetCell(row, 1, field(1));
+    SetCell(row, 2, field(2));
+    SetCell(row, 3, field(3));
+    SetCell(row, 4, field(4));
+    SetCell(row, 5, field(6));
+    SetCell(row, 7, field(7));
+    SetCell(row, 8, "0");
+    m_list->item(row, 0)->setData(kCodeRole, code);
+    // The market's own bytes name the history file, whatever the display makes of them.
+    m_list->item(row, 2)->setData(kMarketRole, QByteArray(field(2).data(), field(2).size()));
+    const int count = CountHistoryLines(code, field(2));
+    SetCell(row, 6, std::to_string(count));
+}
+
+int CRankingDlg::RowItemData(int row) const {
+    const QTableWidgetItem* item = m_list ? m_list->item(row, 0) : nullptr;
+    return item ? item->data(kCodeRole).toInt() : 0;
+}
+
+void CRankingDlg::OnItemchangedList(const ListNotification& notification, long* result) {
+    if (result) *result = 0;
+    if ((notification.changed & kChangedState) == 0) return;
+    if ((notification.newState & kItemSelected) == 0) return;
+    const QTableWidgetItem* item = m_list->item(notification.item, 0);
+    if (!item) return;
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d", item->data(kCodeRole).toInt());
+    m_code->setText(QString::fromLatin1(text));
+}
+
+void CRankingDlg::OnChart() {
+    shellOpen_(hosts_.quote + "/q?s=" + CodeBoxText() + "&d=c&k=c4&z=m&t=1d");
+}
+
+void CRankingDlg::OnDetail() { shellOpen_(hosts_.quote + "/q?s=" + CodeBoxText() + "&d=t"); }
+
+void CRankingDlg::OnTimeSeries() {
+    const std::string code = CodeBoxText();
+    const platform::LocalTime now = platform::Now();
+    int earlierMonth = now.month - 3;
+    int earlierYear = now.year;
+    if (earlierMonth < 1) {
+        earlierMonth += 12;
+        earlierYear -= 1;
+    }
+    char numbers[128];
+    std::snprintf(numbers, sizeof numbers, "/t?c=%d&a=%d&b=%d&f=%d&d=%d&e=%d&g=d&s=", now.year,
+                  earlierMonth, 1, earlierYear, now.month, now.day);
+    shellOpen_(hosts_.price + numbers + code + "&y=0&z=");
+}
+
+void CRankingDlg::OnOpenHistory() {
+    // The focused row counts, and only while it is selected.
+    const int row = m_list->currentRow();
+    if (row < 0 || !m_list->selectionModel()->isRowSelected(row, QModelIndex())) return;
+    const QTableWidgetItem* codeItem = m_list->item(row, 0);
+    const QTableWidgetItem* marketItem = m_list->item(row, 2);
+    if (!codeItem || !marketItem) return;
+    const QByteArray market = marketItem->data(kMarketRole).toByteArray();
+    shellOpen_(HistoryFileName(codeItem->data(kCodeRole).toInt(),
+                               std::string_view(market.constData(), market.size())));
+}
+
+void CRankingDlg::OnDblclkList(const ListNotification& notification, long* result) {
+    if (notification.item != -1) OnOpenHistory();
     if (result) *result = 0;
 }
 
-void CRankingDlg::OnItemchangedList(const ListNotification&, long* result) {
-    if (result) *result = 0;
+void CRankingDlg::ShowMessage(const char* format, const QString& path) {
+    const QString caption = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    fileErrorBox_(caption, QString::fromUtf8(format).arg(path));
 }
 
-void CRankingDlg::OnChart() {}
-void CRankingDlg::OnDetail() {}
-void CRankingDlg::OnOpenHistory() {}
-void CRankingDlg::OnTimeSeries() {}
-
-void CRankingDlg::ShowFileError(const platform::FileError&) {}
+void CRankingDlg::ShowFileError(const platform::FileError& error) {
+    const char* format =
+        error.cause() == platform::FileError::Cause::kDiskFull ? kDiskFull : kUnknownError;
+    ShowMessage(format, FromCp932(error.fullPath()));
+}

@@ -147,6 +147,9 @@ class CRankingDlg : public QDialog {
     // Appends one row for a record line of a daily file.
     void AddListRow(std::string line);
 
+    // The item data of a list row: its stock code.
+    int RowItemData(int row) const;
+
     void done(int result) override;
 
   protected:
@@ -166,6 +169,11 @@ class CRankingDlg : public QDialog {
     void ConnectEvents();
     void NotifyItemChanged(int row, unsigned newState, unsigned oldState);
     void ShowFileError(const platform::FileError& error);
+    void ShowMessage(const char* format, const QString& path);
+    void SetCell(int row, int column, std::string_view text);
+    // A long handler holds a request to end the window until it has finished.
+    void BeginLongHandler();
+    void EndLongHandler();
     QString FileNameBoxText() const;
     std::string CodeBoxText() const;  // code page 932
 
