@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <ostream>
 #include <string>
 
 #include "platform/mbcs.h"
@@ -25,6 +26,8 @@ std::string Hex(const std::string& s) {
     }
     return out;
 }
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.what; }
 
 class ToShiftJisTest : public testing::TestWithParam<Case> {};
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "retrieval/markup.h"
@@ -11,6 +12,8 @@ struct Case {
     std::string in;
     std::string out;
 };
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.what; }
 
 class NormalizeTagsTest : public testing::TestWithParam<Case> {};
 

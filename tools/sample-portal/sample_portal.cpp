@@ -396,7 +396,7 @@ void Portal::Impl::Route() {
         }
         res.set_content(body, type);
     });
-    auto echo = [this](const char* title) {
+    auto echo = [](const char* title) {
         return [title](const httplib::Request& req, httplib::Response& res) {
             res.set_content(std::string("<html><head><title>") + title +
                                 "</title></head><body><p>" + HtmlEscape(req.target) +
