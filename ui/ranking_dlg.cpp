@@ -329,8 +329,6 @@ void CRankingDlg::showEvent(QShowEvent* e) {
 // ---------------------------------------------------------------------------
 // Window events
 
-bool CRankingDlg::event(QEvent* e) { return QDialog::event(e); }
-
 void CRankingDlg::resizeEvent(QResizeEvent* e) {
     QDialog::resizeEvent(e);
     EventArgs args;
@@ -487,7 +485,8 @@ void CRankingDlg::OnFetch() {
             m_progress->setRange(oldMinimum, oldMaximum);
             m_progress->setValue(oldValue);
             m_fetch->setEnabled(true);
-            ShowMessage(kUnknownError, QDir::current().absoluteFilePath(FileNameBoxText()));
+            ShowMessage(kUnknownError,
+                        QDir::cleanPath(QDir::current().absoluteFilePath(FileNameBoxText())));
         }
     }
     EndLongHandler();

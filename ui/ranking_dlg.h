@@ -156,7 +156,6 @@ class CRankingDlg : public QDialog {
     virtual bool OnInitDialog();
     virtual void DoDataExchange();
 
-    bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
