@@ -164,6 +164,18 @@ TEST_F(CaptureTest, CaptureIntoAnExistingDailyFileReplacesItsLines) {
     EXPECT_TRUE(open_->isEnabled());
 }
 
+TEST_F(CaptureTest, DailyFileGoneAtTheEndLeavesFetchEnabledAndOpenDisabled) {
+    Start();
+    QObject::connect(bar_, &QProgressBar::valueChanged, [](int value) {
+        if (value == 200) std::filesystem::remove(kDaily);  // someone removes it under the run
+    });
+    QTest::mouseClick(fetch_, Qt::LeftButton);
+    EXPECT_FALSE(std::filesystem::exists(kDaily));
+    EXPECT_TRUE(fetch_->isEnabled());
+    EXPECT_FALSE(open_->isEnabled());
+    EXPECT_TRUE(messages_.empty());
+}
+
 TEST_F(CaptureTest, CloseRequestDuringARunIsHonouredAfterIt) {
     Start();
     bool closedAtOnce = true;

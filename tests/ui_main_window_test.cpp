@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -122,6 +124,15 @@ TEST_F(MainWindowTest, ControlsCarryTheirTemplateTextsAndIdentifiers) {
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(ControlId(label), IDC_STATIC);
     EXPECT_EQ(label->buddy(), dlg.Control(IDC_CODE));
+}
+
+TEST_F(MainWindowTest, DialogFontFallsBackToIpaPGothic) {
+    CRankingDlg dlg;
+    const QString face = QStringLiteral("ＭＳ Ｐゴシック");
+    EXPECT_EQ(dlg.font().family(), face);
+    EXPECT_EQ(dlg.font().pointSize(), 9);
+    if (QFontDatabase::families().contains(face)) GTEST_SKIP() << "the font itself is installed";
+    EXPECT_EQ(QFontInfo(dlg.font()).family(), QStringLiteral("IPAPGothic"));
 }
 
 TEST_F(MainWindowTest, ControlsFitTheClientAreaWithoutOverlapping) {
