@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -40,6 +42,27 @@ std::string Message(FileError::Cause cause, const std::string& fullPath, int err
     return text;
 }
 
+// The files that TextFiles of this process hold open, by device and inode,
+// each with the thread that opened it. A thread that finds a file held by
+// itself must not wait for it: nothing lets go while it waits.
+using FileId = std::pair<std::uint64_t, std::uint64_t>;
+
+std::mutex& HeldMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::map<FileId, std::thread::id>& Held() {
+    static std::map<FileId, std::thread::id> held;
+    return held;
+}
+
+bool HeldByThisThread(const FileId& id) {
+    std::lock_guard lock(HeldMutex());
+    const auto it = Held().find(id);
+    return it != Held().end() && it->second == std::this_thread::get_id();
+}
+
 }  // namespace
 
 FileError::FileError(Cause cause, std::string fullPath, int sysErrno)
@@ -49,11 +72,20 @@ FileError::FileError(Cause cause, std::string fullPath, int sysErrno)
       errno_(sysErrno) {}
 
 TextFile::~TextFile() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) {
+        Release();
+        ::close(fd_);
+    }
+}
+
+void TextFile::Release() {
+    std::lock_guard lock(HeldMutex());
+    Held().erase(FileId{device_, inode_});
 }
 
 bool TextFile::Open(std::string_view name, Mode mode, int waitMs) {
     if (fd_ >= 0) {
+        Release();
         ::close(fd_);
         fd_ = -1;
     }
@@ -100,6 +132,8 @@ bool TextFile::Open(std::string_view name, Mode mode, int waitMs) {
     const int fdFlags = ::fcntl(fd, F_GETFL);
     if (fdFlags < 0 || ::fcntl(fd, F_SETFL, fdFlags & ~O_NONBLOCK) != 0) return fail(errno);
 
+    const FileId id{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    if (waitMs > 0 && HeldByThisThread(id)) waitMs = 0;
     int waited = 0;
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
@@ -109,6 +143,12 @@ bool TextFile::Open(std::string_view name, Mode mode, int waitMs) {
     }
 
     if (mode == Mode::kWrite && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) return fail(errno);
+    {
+        std::lock_guard lock(HeldMutex());
+        Held()[id] = std::this_thread::get_id();
+    }
+    device_ = id.first;
+    inode_ = id.second;
     fd_ = fd;
     return true;
 }
@@ -209,6 +249,7 @@ void TextFile::Write(std::string_view text) {
 
 void TextFile::Close() {
     if (fd_ < 0) return;
+    Release();
     const int fd = std::exchange(fd_, -1);
     buffer_.clear();
     buffer_.shrink_to_fit();

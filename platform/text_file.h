@@ -18,7 +18,7 @@
 namespace platform {
 
 class FileError : public std::runtime_error {
-public:
+  public:
     enum class Cause {
         kDiskFull,  // a write, or a close that could not write out buffered data
         kGeneric,   // a read that failed for another reason than the end of the file
@@ -31,14 +31,14 @@ public:
     const std::string& fullPath() const { return fullPath_; }
     int sysErrno() const { return errno_; }
 
-private:
+  private:
     Cause cause_;
     std::string fullPath_;
     int errno_;
 };
 
 class TextFile {
-public:
+  public:
     enum class Mode {
         kRead,    // must exist; a folder does not open
         kWrite,   // created, or emptied when present
@@ -52,7 +52,8 @@ public:
 
     // Opens `name` (code page 932, relative to the working directory). Returns
     // false when the file cannot be opened, including while another holder
-    // has it. `waitMs` > 0 retries a held file for up to that long.
+    // has it. `waitMs` > 0 retries a held file for up to that long, unless the
+    // calling thread holds it itself: that wait could only run out.
     bool Open(std::string_view name, Mode mode, int waitMs = 0);
     bool IsOpen() const { return fd_ >= 0; }
 
@@ -74,11 +75,15 @@ public:
     // The full path of the open (or last opened) file, code page 932.
     const std::string& FullPath() const { return fullPath_; }
 
-private:
+  private:
     bool FillBuffer();  // false at the physical end or at 0x1A
     [[noreturn]] void ThrowError(FileError::Cause cause, int err);
+    void Release();  // forgets the file as one this process holds
 
     int fd_ = -1;
+    // Device and inode of the open file, registered as held by this process.
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
     Mode mode_ = Mode::kRead;
     std::string fullPath_;
     // Read side: raw bytes from the disk, [pos_, end_) not yet consumed.

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <memory>
+#include <future>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -170,15 +170,32 @@ TEST(TextFileOpen, HeldFileCannotBeOpenedAgainUntilClosed) {
 
 TEST(TextFileOpen, WaitsForAHolderThatLetsGo) {
     ScopedTempDir dir;
-    auto holder = std::make_unique<TextFile>();
-    ASSERT_TRUE(holder->Open("h.csv", Mode::kWrite));
-    std::thread release([&holder] {
+    // Another holder: a thread that takes the file and lets it go a little later.
+    std::promise<bool> held;
+    std::thread holder([&held] {
+        TextFile file;
+        held.set_value(file.Open("h.csv", Mode::kWrite));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        holder.reset();
     });
+    EXPECT_TRUE(held.get_future().get());
     TextFile waiter;
     EXPECT_TRUE(waiter.Open("h.csv", Mode::kAppend, 10000));
-    release.join();
+    holder.join();
+}
+
+TEST(TextFileOpen, DoesNotWaitForAFileItsOwnThreadHolds) {
+    // A capture whose daily file bears a history file's name: the thread
+    // would be waiting for itself, and every row would cost the whole wait.
+    ScopedTempDir dir;
+    TextFile holder;
+    ASSERT_TRUE(holder.Open("code0000.csv", Mode::kWrite));
+    TextFile other;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(other.Open("code0000.csv", Mode::kAppend, 30000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    // Once let go, the file opens again, waiting or not.
+    holder.Close();
+    EXPECT_TRUE(other.Open("code0000.csv", Mode::kAppend, 30000));
 }
 
 TEST(TextFileOpen, AnotherProcessHoldingTheFileMakesOpenFail) {
