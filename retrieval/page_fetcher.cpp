@@ -22,7 +22,9 @@ void ReportFailure(const std::string& address, const std::string& reason) {
 
 CPageFetcher::CPageFetcher(std::string address) : address_(std::move(address)) {}
 
-CPageFetcher::~CPageFetcher() = default;
+// Fetch closes both handles before it returns; a fetcher dropped between its
+// steps closes what is still open.
+CPageFetcher::~CPageFetcher() { CloseHandles(); }
 
 int CPageFetcher::Fetch() {
     if (!OpenUrl()) return 0;

@@ -160,6 +160,19 @@ TEST_F(FetcherTest, RedirectLoopEnds) {
     EXPECT_NE(err.find("redirect"), std::string::npos) << err;
 }
 
+// A fetcher dropped between the steps of Fetch (an exception out of ReadAll,
+// or a caller running OpenUrl on its own) leaves no handle behind.
+TEST_F(FetcherTest, DroppedFetcherClosesWhatItOpened) {
+    TestServer server;
+    server.Serve("/page", 200, "body");
+    {
+        CPageFetcher fetcher(server.Url("/page"));
+        ASSERT_EQ(fetcher.OpenUrl(), 1);
+        EXPECT_EQ(platform::InternetLiveHandles(), 2);
+    }
+    EXPECT_EQ(platform::InternetLiveHandles(), 0);
+}
+
 TEST_F(FetcherTest, ToShiftJisLeavesTheFetcherAlone) {
     CPageFetcher fetcher("http://127.0.0.1:1/");
     EXPECT_EQ(fetcher.ToShiftJis("a\xA4\xA2"), "a\x82\xA0");
