@@ -62,10 +62,12 @@ bool RunCapture(std::string_view dailyFileName, std::string_view searchAddress,
             std::string lines;
             {
                 CPageFetcher fetcher(address);
-                // A failed download leaves an empty text and is reported by the fetcher.
-                const bool fetched = fetcher.Fetch() != 0;
+                // A failed or broken download leaves an empty or partial text
+                // and is reported by the fetcher, once; a whole body without a
+                // table is reported here.
+                fetcher.Fetch();
                 const std::string page = fetcher.ToShiftJis(fetcher.GetText());
-                if (fetched && !HasRankingTable(page)) {
+                if (fetcher.Complete() && !HasRankingTable(page)) {
                     std::fprintf(stderr, "rankelle: %s: no ranking table\n", address.c_str());
                 }
                 lines = ParsePage(page, kind, stem);

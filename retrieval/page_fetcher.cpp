@@ -27,6 +27,7 @@ CPageFetcher::CPageFetcher(std::string address) : address_(std::move(address)) {
 CPageFetcher::~CPageFetcher() { CloseHandles(); }
 
 int CPageFetcher::Fetch() {
+    complete_ = false;
     if (!OpenUrl()) return 0;
     ReadAll();
     CloseHandles();
@@ -62,7 +63,10 @@ void CPageFetcher::ReadAll() {
             ReportFailure(address_, platform::InternetLastError());
             break;
         }
-        if (read == 0) break;
+        if (read == 0) {
+            complete_ = true;
+            break;
+        }
         // A zero byte and the rest of its piece are dropped, so the text
         // never holds one.
         std::size_t keep = 0;

@@ -11,7 +11,7 @@
 #include "platform/internet.h"
 
 class CPageFetcher {
-public:
+  public:
     explicit CPageFetcher(std::string address);
     virtual ~CPageFetcher();
     CPageFetcher(const CPageFetcher&) = delete;
@@ -24,6 +24,10 @@ public:
     // A copy of the downloaded, normalised text.
     std::string GetText() const;
 
+    // True when the last Fetch read the whole body. A download that could not
+    // be opened or broke off has been reported on standard error already.
+    bool Complete() const { return complete_; }
+
     // EUC-JP to Shift_JIS; reads no member.
     std::string ToShiftJis(std::string text) const;
 
@@ -33,9 +37,10 @@ public:
     void CloseHandles();
     void NormalizeTags();
 
-private:
+  private:
     std::string text_;
     std::string address_;
     platform::InternetHandle session_ = nullptr;
     platform::InternetHandle request_ = nullptr;
+    bool complete_ = false;
 };

@@ -234,6 +234,26 @@ TEST_F(FetchRunTest, PagesWithoutRankingTableAreReportedOnStandardError) {
     }
 }
 
+TEST_F(FetchRunTest, BrokenDownloadIsReportedOnceWithItsReason) {
+    // Half of every body arrives: the fetcher names the transfer's fault, and
+    // that the half page then lacks its table is no second report.
+    sample_portal::Options options;
+    options.fault = sample_portal::Fault::kCutBody;
+    sample_portal::Portal portal(options);
+
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(RunCapture(kDailyName, RankingSearchAddress(portal.BaseUrl()), nullptr));
+    const std::string err = testing::internal::GetCapturedStderr();
+
+    const std::vector<std::string> reported = Lines(err);
+    ASSERT_EQ(reported.size(), 20u) << err;
+    for (std::size_t i = 0; i < reported.size(); ++i) {
+        const Page page = CaptureOrder()[i];
+        EXPECT_THAT(reported[i], testing::HasSubstr(portal.PageUrl(page.kind, page.offset)));
+        EXPECT_THAT(reported[i], testing::Not(testing::HasSubstr("no ranking table")));
+    }
+}
+
 TEST_F(FetchRunTest, FullDailyFileStopsAfterFirstPageWithItsHistoryWritten) {
     sample_portal::Portal portal;
     try {
