@@ -129,6 +129,9 @@ bool TextFile::Open(std::string_view name, Mode mode, int waitMs) {
     // Folders, FIFOs and sockets are no files to read lines from or write them to.
     if (S_ISDIR(st.st_mode)) return fail(EISDIR);
     if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return fail(EINVAL);
+    // Lines are read from regular files only: a device may never end
+    // (/dev/zero, /dev/full) or wait for its user (a terminal).
+    if (mode == Mode::kRead && !S_ISREG(st.st_mode)) return fail(EINVAL);
     const int fdFlags = ::fcntl(fd, F_GETFL);
     if (fdFlags < 0 || ::fcntl(fd, F_SETFL, fdFlags & ~O_NONBLOCK) != 0) return fail(errno);
 

@@ -40,7 +40,7 @@ class FileError : public std::runtime_error {
 class TextFile {
   public:
     enum class Mode {
-        kRead,    // must exist; a folder does not open
+        kRead,    // must exist as a regular file; a folder or a device does not open
         kWrite,   // created, or emptied when present
         kAppend,  // created, or kept; writes go to the end
     };

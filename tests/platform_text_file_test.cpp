@@ -152,6 +152,18 @@ TEST(TextFileOpen, FailsForWhatIsNoReadableFile) {
     EXPECT_FALSE(file.IsOpen());
 }
 
+TEST(TextFileOpen, DevicesDoNotOpenForReading) {
+    // /dev/full and /dev/zero never end, a terminal waits for its user: a load
+    // or a line count over one would never come back. A daily file named
+    // /dev/full (the way to try a full disk) must not hang the Open command.
+    TextFile file;
+    for (const char* device : {"/dev/full", "/dev/zero", "/dev/null"}) {
+        EXPECT_FALSE(file.Open(device, Mode::kRead)) << device;
+    }
+    // Writing to a device still opens.
+    EXPECT_TRUE(file.Open("/dev/null", Mode::kWrite));
+}
+
 TEST(TextFileOpen, HeldFileCannotBeOpenedAgainUntilClosed) {
     ScopedTempDir dir;
     WriteBytes("held.csv", "keep\r\n");
