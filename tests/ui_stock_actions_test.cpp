@@ -171,6 +171,14 @@ TEST_F(StockActionsTest, CodeBoxSurvivesAnotherLoad) {
     dlg_->OnOpen();
     EXPECT_EQ(code_->text(), QStringLiteral("0005"));
     EXPECT_EQ(list_->rowCount(), 4);
+
+    // A code typed after selecting a row stays too: the rows that go away are
+    // no selection of the user's.
+    Click(2);
+    code_->setText("7203");
+    dlg_->OnOpen();
+    EXPECT_EQ(code_->text(), QStringLiteral("7203"));
+    EXPECT_EQ(list_->rowCount(), 4);
 }
 
 }  // namespace

@@ -218,7 +218,7 @@ void CRankingDlg::ConnectEvents() {
 }
 
 void CRankingDlg::NotifyItemChanged(int row, unsigned newState, unsigned oldState) {
-    if (newState == oldState) return;
+    if (deletingRows_ || newState == oldState) return;
     ListNotification notification;
     notification.item = row;
     notification.newState = newState;
@@ -506,7 +506,10 @@ void CRankingDlg::OnOpen() {
     const std::string name = ToCp932(FileNameBoxText());
     platform::TextFile file;
     const bool opened = file.Open(name, platform::TextFile::Mode::kRead);
+    // Rows that go away change no one's selection: the code box keeps its text.
+    deletingRows_ = true;
     m_list->setRowCount(0);
+    deletingRows_ = false;
     if (!opened) return;  // a folder or a file someone else holds: an empty list
     try {
         std::string line;

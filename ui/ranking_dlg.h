@@ -183,8 +183,9 @@ class CRankingDlg : public QDialog {
     std::vector<ui::BuiltControl> controls_;
     QMenu* systemMenu_ = nullptr;
     bool initialized_ = false;
-    bool running_ = false;     // a long handler is under way
-    bool endPending_ = false;  // the window was asked to end during it
+    bool running_ = false;       // a long handler is under way
+    bool endPending_ = false;    // the window was asked to end during it
+    bool deletingRows_ = false;  // the list's rows are being deleted
     int pendingResult_ = 0;
 
     // Controls bound by DoDataExchange.
