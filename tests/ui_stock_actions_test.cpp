@@ -115,6 +115,10 @@ TEST_F(StockActionsTest, SelectingARowWritesItsCodeWithAtLeastFourDigits) {
     EXPECT_EQ(code_->text(), QStringLiteral("12345"));
     Key(Qt::Key_Down);  // the keyboard selects too
     EXPECT_EQ(code_->text(), QStringLiteral("0042"));
+    // A range ends on the row clicked, whatever rows it passes over.
+    Click(1, Qt::ShiftModifier);
+    ASSERT_EQ(list_->selectionModel()->selectedRows().size(), 3);
+    EXPECT_EQ(code_->text(), QStringLiteral("0005"));
     EXPECT_TRUE(opened_.empty());
 }
 
@@ -132,6 +136,13 @@ TEST_F(StockActionsTest, FocusMovingOntoASelectedRowWritesItsCode) {
     Key(Qt::Key_Space, Qt::ControlModifier);  // row 0 deselected, focus stays
     EXPECT_FALSE(list_->selectionModel()->isRowSelected(0, {}));
     EXPECT_EQ(code_->text(), QStringLiteral("typed"));
+
+    // Deselecting with the mouse, which also moves the focus onto the row.
+    Click(0, Qt::ControlModifier);  // rows 0 and 2 selected, focus on 0
+    ASSERT_EQ(code_->text(), QStringLiteral("1234"));
+    Click(2, Qt::ControlModifier);  // row 2 deselected and focused
+    EXPECT_FALSE(list_->selectionModel()->isRowSelected(2, {}));
+    EXPECT_EQ(code_->text(), QStringLiteral("1234"));
 }
 
 TEST_F(StockActionsTest, OpenHistoryTakesTheFocusedRowOnlyWhenSelected) {

@@ -55,7 +55,7 @@ QWidget* MakeControl(const res::ControlTemplate& c, QDialog* parent, const QIcon
             return label;
         }
         case res::ControlKind::kListView: {
-            auto* list = new QTableWidget(parent);
+            auto* list = new ReportList(parent);
             list->setAccessibleName(text);
             list->setFrameShape((c.style & res::kBorder) ? QFrame::StyledPanel : QFrame::NoFrame);
             list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -83,6 +83,18 @@ QWidget* MakeControl(const res::ControlTemplate& c, QDialog* parent, const QIcon
 }
 
 }  // namespace
+
+void ReportList::mousePressEvent(QMouseEvent* e) {
+    if (inputHook) inputHook(true);
+    QTableWidget::mousePressEvent(e);
+    if (inputHook) inputHook(false);
+}
+
+void ReportList::keyPressEvent(QKeyEvent* e) {
+    if (inputHook) inputHook(true);
+    QTableWidget::keyPressEvent(e);
+    if (inputHook) inputHook(false);
+}
 
 QFont TemplateFont(const res::DialogTemplate& tmpl) {
     const QString face = QString::fromUtf8(tmpl.fontFace);

@@ -7,6 +7,8 @@
 #include <QIcon>
 #include <QRect>
 #include <QSize>
+#include <QTableWidget>
+#include <functional>
 #include <vector>
 
 #include "res/templates.h"
@@ -26,6 +28,21 @@ struct DialogUnits {
     QRect ToPixels(int x, int y, int cx, int cy) const {
         return QRect(ToPixelsX(x), ToPixelsY(y), ToPixelsX(cx), ToPixelsY(cy));
     }
+};
+
+// The report-style list of a template. A mouse press moves its current row
+// before it changes the selection; `inputHook` is called with true before and
+// with false after each mouse or key press the list handles, so that its owner
+// can judge the rows' states once the whole press has been applied.
+class ReportList : public QTableWidget {
+  public:
+    using QTableWidget::QTableWidget;
+
+    std::function<void(bool begin)> inputHook;
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // The template's font; "ＭＳ Ｐゴシック" falls back to IPAPGothic where the system lacks it.

@@ -22,7 +22,7 @@
 #include <QTableWidget>
 #include <algorithm>
 #include <cstdio>
-#include <set>
+#include <utility>
 
 #include "capture/fetch_run.h"
 #include "capture/ranking_record.h"
@@ -174,41 +174,17 @@ void CRankingDlg::ConnectEvents() {
                 static_cast<QTableWidget*>(control)->viewport()->installEventFilter(this);
                 break;
             case DialogEvent::kItemChanged: {
-                auto* list = static_cast<QTableWidget*>(control);
+                auto* list = static_cast<ui::ReportList*>(control);
+                // A press is judged once it has been applied in full.
+                list->inputHook = [this](bool begin) {
+                    heldStateChanges_ += begin ? 1 : -1;
+                    if (!begin) ReportRowStates();
+                };
                 QItemSelectionModel* selection = list->selectionModel();
-                connect(
-                    selection, &QItemSelectionModel::selectionChanged, this,
-                    [this, list](const QItemSelection& selected, const QItemSelection& deselected) {
-                        std::set<int> gained;
-                        std::set<int> lost;
-                        for (const QModelIndex& i : selected.indexes()) gained.insert(i.row());
-                        for (const QModelIndex& i : deselected.indexes()) lost.insert(i.row());
-                        const int current = list->currentRow();
-                        for (int row : lost) {
-                            if (gained.count(row)) continue;
-                            const unsigned focus = row == current ? kItemFocused : 0;
-                            NotifyItemChanged(row, focus, focus | kItemSelected);
-                        }
-                        for (int row : gained) {
-                            if (lost.count(row)) continue;
-                            const unsigned focus = row == current ? kItemFocused : 0;
-                            NotifyItemChanged(row, focus | kItemSelected, focus);
-                        }
-                    });
+                connect(selection, &QItemSelectionModel::selectionChanged, this,
+                        [this] { ReportRowStates(); });
                 connect(selection, &QItemSelectionModel::currentRowChanged, this,
-                        [this, list](const QModelIndex& current, const QModelIndex& previous) {
-                            QItemSelectionModel* model = list->selectionModel();
-                            if (previous.isValid()) {
-                                const unsigned sel =
-                                    model->isRowSelected(previous.row()) ? kItemSelected : 0;
-                                NotifyItemChanged(previous.row(), sel, sel | kItemFocused);
-                            }
-                            if (current.isValid()) {
-                                const unsigned sel =
-                                    model->isRowSelected(current.row()) ? kItemSelected : 0;
-                                NotifyItemChanged(current.row(), sel | kItemFocused, sel);
-                            }
-                        });
+                        [this] { ReportRowStates(); });
                 break;
             }
             default:
@@ -217,8 +193,34 @@ void CRankingDlg::ConnectEvents() {
     }
 }
 
+// Reports each row whose selected or focused state differs from the last
+// report, in row order with the focused row last, so that the code box ends on
+// the row the user went to.
+void CRankingDlg::ReportRowStates() {
+    if (heldStateChanges_ > 0 || !m_list) return;
+    const QItemSelectionModel* selection = m_list->selectionModel();
+    const int rows = m_list->rowCount();
+    const int current = m_list->currentRow();
+    std::vector<unsigned> states(static_cast<std::size_t>(rows));
+    for (int row = 0; row < rows; ++row) {
+        states[static_cast<std::size_t>(row)] =
+            (selection->isRowSelected(row, QModelIndex()) ? kItemSelected : 0) |
+            (row == current ? kItemFocused : 0);
+    }
+    std::vector<unsigned> before = std::exchange(rowStates_, states);
+    before.resize(states.size(), 0);  // appended rows start with no state
+    for (int row = 0; row < rows; ++row) {
+        const std::size_t i = static_cast<std::size_t>(row);
+        if (row != current) NotifyItemChanged(row, states[i], before[i]);
+    }
+    if (current >= 0 && current < rows) {
+        const std::size_t i = static_cast<std::size_t>(current);
+        NotifyItemChanged(current, states[i], before[i]);
+    }
+}
+
 void CRankingDlg::NotifyItemChanged(int row, unsigned newState, unsigned oldState) {
-    if (deletingRows_ || newState == oldState) return;
+    if (newState == oldState) return;
     ListNotification notification;
     notification.item = row;
     notification.newState = newState;
@@ -259,7 +261,13 @@ CRankingDlg::CRankingDlg(ServiceHosts hosts)
             [this] { PopUpSystemMenu(mapToGlobal(QPoint(0, 0))); });
 }
 
-CRankingDlg::~CRankingDlg() = default;
+CRankingDlg::~CRankingDlg() {
+    // The controls outlive this part of the window: they report to it no more.
+    if (auto* list = dynamic_cast<ui::ReportList*>(m_list)) {
+        list->inputHook = nullptr;
+        list->selectionModel()->disconnect(this);
+    }
+}
 
 int CRankingDlg::DoModal() { return exec(); }
 
@@ -507,9 +515,10 @@ void CRankingDlg::OnOpen() {
     platform::TextFile file;
     const bool opened = file.Open(name, platform::TextFile::Mode::kRead);
     // Rows that go away change no one's selection: the code box keeps its text.
-    deletingRows_ = true;
+    ++heldStateChanges_;
     m_list->setRowCount(0);
-    deletingRows_ = false;
+    rowStates_.clear();
+    --heldStateChanges_;
     if (!opened) return;  // a folder or a file someone else holds: an empty list
     try {
         std::string line;

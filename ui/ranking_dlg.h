@@ -166,6 +166,7 @@ class CRankingDlg : public QDialog {
 
   private:
     void ConnectEvents();
+    void ReportRowStates();
     void NotifyItemChanged(int row, unsigned newState, unsigned oldState);
     void ShowFileError(const platform::FileError& error);
     void ShowMessage(const char* format, const QString& path);
@@ -183,9 +184,10 @@ class CRankingDlg : public QDialog {
     std::vector<ui::BuiltControl> controls_;
     QMenu* systemMenu_ = nullptr;
     bool initialized_ = false;
-    bool running_ = false;       // a long handler is under way
-    bool endPending_ = false;    // the window was asked to end during it
-    bool deletingRows_ = false;  // the list's rows are being deleted
+    bool running_ = false;             // a long handler is under way
+    bool endPending_ = false;          // the window was asked to end during it
+    int heldStateChanges_ = 0;         // row states are not reported while above 0
+    std::vector<unsigned> rowStates_;  // each row's states as last reported
     int pendingResult_ = 0;
 
     // Controls bound by DoDataExchange.
