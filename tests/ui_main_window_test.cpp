@@ -391,8 +391,12 @@ TEST_F(MainWindowTest, SystemCommandsSixteenToThirtyOneOpenTheAboutBox) {
         EXPECT_TRUE(about.isModal());
         opened.push_back(0);
     });
+    std::vector<unsigned> ids;
+    for (unsigned id = 0; id < 48; ++id) ids.push_back(id);
+    // Only the low four bits are cleared: bits above them keep the command apart.
+    for (unsigned id : {0x10010u, 0x1001Fu, 0x80000010u, 0xFFFFFFF0u}) ids.push_back(id);
     std::vector<unsigned> expected;
-    for (unsigned id = 0; id < 48; ++id) {
+    for (unsigned id : ids) {
         const std::size_t before = opened.size();
         dlg.OnSysCommand(id, 0);
         if (opened.size() != before) expected.push_back(id);

@@ -416,12 +416,13 @@ bool CRankingDlg::eventFilter(QObject* watched, QEvent* e) {
 // Handlers of the window
 
 void CRankingDlg::OnSysCommand(unsigned id, long) {
-    if ((id & 0xFFF0u) == IDM_ABOUTBOX) {
+    const unsigned command = id & ~0xFu;  // the low four bits are the window system's
+    if (command == IDM_ABOUTBOX) {
         CAboutDlg about(this);
         runAbout_(about);
         return;
     }
-    if ((id & 0xFFF0u) == kSysCommandClose) close();
+    if (command == kSysCommandClose) close();
 }
 
 void CRankingDlg::OnPaint() {
