@@ -93,7 +93,9 @@ bool TextFile::Open(std::string_view name, Mode mode, int waitMs) {
     pos_ = end_ = 0;
     eof_ = false;
     mode_ = mode;
-    fullPath_ = MakeFullPath(name);
+    // The full path is only needed for an error message: built when asked.
+    name_.assign(name);
+    fullPath_.clear();
     if (name.empty()) {
         errno = ENOENT;
         return false;
@@ -132,8 +134,11 @@ bool TextFile::Open(std::string_view name, Mode mode, int waitMs) {
     // Lines are read from regular files only: a device may never end
     // (/dev/zero, /dev/full) or wait for its user (a terminal).
     if (mode == Mode::kRead && !S_ISREG(st.st_mode)) return fail(EINVAL);
-    const int fdFlags = ::fcntl(fd, F_GETFL);
-    if (fdFlags < 0 || ::fcntl(fd, F_SETFL, fdFlags & ~O_NONBLOCK) != 0) return fail(errno);
+    // Regular files ignore O_NONBLOCK; a device written to gets its blocking mode back.
+    if (!S_ISREG(st.st_mode)) {
+        const int fdFlags = ::fcntl(fd, F_GETFL);
+        if (fdFlags < 0 || ::fcntl(fd, F_SETFL, fdFlags & ~O_NONBLOCK) != 0) return fail(errno);
+    }
 
     const FileId id{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     if (waitMs > 0 && HeldByThisThread(id)) waitMs = 0;
@@ -156,8 +161,13 @@ bool TextFile::Open(std::string_view name, Mode mode, int waitMs) {
     return true;
 }
 
+const std::string& TextFile::FullPath() const {
+    if (fullPath_.empty()) fullPath_ = MakeFullPath(name_);
+    return fullPath_;
+}
+
 void TextFile::ThrowError(FileError::Cause cause, int err) {
-    throw FileError(cause, fullPath_, err);
+    throw FileError(cause, FullPath(), err);
 }
 
 bool TextFile::FillBuffer() {

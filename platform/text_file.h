@@ -73,7 +73,7 @@ class TextFile {
     void Close();
 
     // The full path of the open (or last opened) file, code page 932.
-    const std::string& FullPath() const { return fullPath_; }
+    const std::string& FullPath() const;
 
   private:
     bool FillBuffer();  // false at the physical end or at 0x1A
@@ -85,7 +85,8 @@ class TextFile {
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     Mode mode_ = Mode::kRead;
-    std::string fullPath_;
+    std::string name_;              // as given to Open, code page 932
+    mutable std::string fullPath_;  // built from name_ on first use
     // Read side: raw bytes from the disk, [pos_, end_) not yet consumed.
     std::string buffer_;
     std::size_t pos_ = 0;
