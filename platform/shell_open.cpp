@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -20,6 +22,14 @@ namespace platform {
 void ShellOpen(std::string_view target) {
     std::string program = "xdg-open";
     std::string argument = ToUtf8(UpToZero(target));
+    // The name of an existing file goes over as an absolute path, so the
+    // handler never takes it for an address (a market text may hold ':').
+    struct stat st {};
+    if (!argument.empty() && argument.front() != '/' && ::stat(argument.c_str(), &st) == 0) {
+        std::error_code ec;
+        const std::filesystem::path absolute = std::filesystem::absolute(argument, ec);
+        if (!ec) argument = absolute.lexically_normal().native();
+    }
     char* argv[] = {program.data(), argument.data(), nullptr};
 
     posix_spawn_file_actions_t actions;

@@ -5,8 +5,9 @@
 
 namespace platform {
 
-// Starts xdg-open with `target` (code page 932, converted to UTF-8) without a
-// shell and without waiting for it; the child is reaped in the background.
+// Starts xdg-open with `target` (code page 932, converted to UTF-8; the name of
+// an existing file made absolute) without a shell and without waiting for it;
+// the child is reaped in the background.
 // The result is not reported: a failure to start shows nowhere.
 void ShellOpen(std::string_view target);
 

@@ -94,6 +94,14 @@ TEST_F(ShellOpenTest, TargetArrivesAsOneUtf8ArgumentWithoutShellInterpretation) 
     EXPECT_FALSE(fs::exists("pwned"));
 }
 
+TEST_F(ShellOpenTest, ExistingFileGoesOverAsAnAbsolutePath) {
+    // A market text with ':' would otherwise read as an address to the handler.
+    const std::string name = "code1234a:b.csv";
+    std::ofstream(dir_.path() / name) << "x\r\n";
+    platform::ShellOpen(name);
+    EXPECT_EQ(WaitForOpened(), "1\n" + (fs::current_path() / name).string() + "\n");
+}
+
 TEST_F(ShellOpenTest, ReturnsBeforeTheHandlerEndsAndReapsItLater) {
     platform::ShellOpen("hold");
     // Had ShellOpen waited, the handler would have written its file by now.
