@@ -174,6 +174,11 @@ TEST_F(StockActionsTest, DoubleClickOpensTheHistoryOfTheRowHit) {
     QTest::mouseDClick(list_->viewport(), Qt::LeftButton, {},
                        QPoint(5, list_->viewport()->height() - 5));
     EXPECT_TRUE(opened_.empty());
+    // Only the left button's double-click opens.
+    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseDClick(list_->viewport(), button, {}, RowCentre(3));
+        EXPECT_TRUE(opened_.empty()) << button;
+    }
 }
 
 TEST_F(StockActionsTest, CodeBoxSurvivesAnotherLoad) {

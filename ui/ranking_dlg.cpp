@@ -398,7 +398,8 @@ void CRankingDlg::PopUpSystemMenu(QPoint globalPos) {
 }
 
 bool CRankingDlg::eventFilter(QObject* watched, QEvent* e) {
-    if (m_list && watched == m_list->viewport() && e->type() == QEvent::MouseButtonDblClick) {
+    if (m_list && watched == m_list->viewport() && e->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
         const auto* mouse = static_cast<QMouseEvent*>(e);
         ListNotification notification;
         const QModelIndex index = m_list->indexAt(mouse->position().toPoint());
