@@ -15,3 +15,9 @@ rankelle_ui_test(ui_file_name_test)
 rankelle_ui_test(ui_capture_test LIBS sample_portal)
 rankelle_ui_test(ui_load_test LIBS sample_portal)
 rankelle_ui_test(ui_stock_actions_test)
+
+# The run and demo commands refuse a display they cannot reach, before they
+# install or build anything.
+add_test(NAME ui_scripts_display_test
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/ui_scripts_display_test.sh ${PROJECT_SOURCE_DIR})
+set_tests_properties(ui_scripts_display_test PROPERTIES TIMEOUT 60 SKIP_RETURN_CODE 77)
