@@ -380,6 +380,14 @@ TEST_F(MainWindowTest, WindowMenuEndsWithTheAboutItem) {
     QApplication::sendEvent(&dlg, &rightClick);
     EXPECT_TRUE(dlg.SystemMenu()->isVisible());
     dlg.SystemMenu()->hide();
+
+    // A right-click in the list is the list's: the window menu stays shut.
+    auto* list = Get<QTableWidget>(dlg, IDC_LIST);
+    QContextMenuEvent inList(QContextMenuEvent::Mouse, QPoint(5, 5),
+                             list->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(list->viewport(), &inList);
+    EXPECT_FALSE(dlg.SystemMenu()->isVisible());
+    dlg.SystemMenu()->hide();
 }
 
 TEST_F(MainWindowTest, SystemCommandsSixteenToThirtyOneOpenTheAboutBox) {

@@ -71,6 +71,8 @@ QWidget* MakeControl(const res::ControlTemplate& c, QDialog* parent, const QIcon
             list->horizontalHeader()->setHighlightSections(false);
             list->horizontalHeader()->setStretchLastSection(false);
             list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+            // The list has no context menu, and its right-clicks stay its own.
+            list->setContextMenuPolicy(Qt::PreventContextMenu);
             return list;
         }
         case res::ControlKind::kIcon: {
