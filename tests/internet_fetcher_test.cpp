@@ -20,18 +20,9 @@ namespace {
 using namespace std::string_literals;
 using internet_testing::TestServer;
 
-// Loopback must never go through a proxy; short bounds keep failures quick.
 class FetcherTest : public testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        setenv("no_proxy", "*", 1);
-        setenv("NO_PROXY", "*", 1);
-        platform::InternetLimits limits;
-        limits.connect = std::chrono::milliseconds(3000);
-        limits.stall = std::chrono::milliseconds(1000);
-        limits.total = std::chrono::seconds(20);
-        platform::SetInternetLimits(limits);
-    }
+    static void SetUpTestSuite() { internet_testing::UseLoopbackTestSettings(); }
     static void TearDownTestSuite() { platform::SetInternetLimits({}); }
     void TearDown() override { EXPECT_EQ(platform::InternetLiveHandles(), 0); }
 };

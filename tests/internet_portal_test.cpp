@@ -8,6 +8,7 @@
 #include <string>
 
 #include "capture/page_parser.h"
+#include "internet_test_server.h"
 #include "platform/internet.h"
 #include "retrieval/markup.h"
 #include "retrieval/page_fetcher.h"
@@ -22,15 +23,9 @@ using Clock = std::chrono::steady_clock;
 
 class PortalTest : public testing::Test {
   protected:
+    // A 1 MiB cap keeps the endless-body case short.
     static void SetUpTestSuite() {
-        setenv("no_proxy", "*", 1);
-        setenv("NO_PROXY", "*", 1);
-        platform::InternetLimits limits;
-        limits.connect = std::chrono::milliseconds(3000);
-        limits.stall = std::chrono::milliseconds(1000);
-        limits.total = std::chrono::seconds(20);
-        limits.bodyCap = std::size_t{1} << 20;
-        platform::SetInternetLimits(limits);
+        internet_testing::UseLoopbackTestSettings(std::size_t{1} << 20);
     }
     static void TearDownTestSuite() { platform::SetInternetLimits({}); }
     void TearDown() override { EXPECT_EQ(platform::InternetLiveHandles(), 0); }

@@ -6,13 +6,28 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
 
+#include "platform/internet.h"
+
 namespace internet_testing {
+
+// Loopback never goes through a proxy, and short bounds keep failures quick.
+inline void UseLoopbackTestSettings(std::size_t bodyCap = std::size_t{16} << 20) {
+    setenv("no_proxy", "*", 1);
+    setenv("NO_PROXY", "*", 1);
+    platform::InternetLimits limits;
+    limits.connect = std::chrono::milliseconds(3000);
+    limits.stall = std::chrono::milliseconds(1000);
+    limits.total = std::chrono::seconds(20);
+    limits.bodyCap = bodyCap;
+    platform::SetInternetLimits(limits);
+}
 
 class TestServer {
   public:
