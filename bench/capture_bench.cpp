@@ -103,10 +103,7 @@ BENCHMARK(BM_BareGetsAndAppends)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (const char* name :
-         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
-        ::unsetenv(name);
-    }
+    bench::UnsetProxyVariables();
     curl_global_init(CURL_GLOBAL_DEFAULT);
     const int rc = bench::RunWithRatios(
         argc, argv, {{"BM_Capture/real_time", "BM_BareGetsAndAppends/real_time"}});

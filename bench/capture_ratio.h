@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
@@ -50,6 +51,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::map<std::string, double> seconds_;
     std::set<std::string> medians_;
 };
+
+// Loopback benchmarks must never go through a proxy from the environment.
+inline void UnsetProxyVariables() {
+    for (const char* name :
+         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+        ::unsetenv(name);
+    }
+}
 
 // Runs the registered benchmarks with the reporter; returns main's result.
 inline int RunWithRatios(int argc, char** argv,

@@ -117,11 +117,7 @@ BENCHMARK(BM_BareCurlTwentyPages)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Loopback only: never through a proxy.
-    for (const char* name :
-         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
-        ::unsetenv(name);
-    }
+    bench::UnsetProxyVariables();
     curl_global_init(CURL_GLOBAL_DEFAULT);
     const int rc = bench::RunWithRatios(
         argc, argv, {{"BM_FetchTwentyPages/real_time", "BM_BareCurlTwentyPages/real_time"}});
